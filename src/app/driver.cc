@@ -1,0 +1,55 @@
+// The run sequence of the program.
+#include "app/driver.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "estimate/bisection.h"
+#include "estimate/score.h"
+#include "estimate/tables.h"
+#include "input/data_file.h"
+#include "input/sample_data.h"
+
+namespace {
+
+struct RecordDeleter {
+  void operator()(SampleData* d) const { freeSampleData(d); }
+};
+
+// Tables and estimate for a record that was read whole.
+void estimate(Console& con, const SampleData& d) {
+  AlleleFreqTable freq;
+  SampleSizeTable sizes;
+  buildAlleleFreqTable(d, freq);
+  buildSampleSizeTable(d, sizes);
+  float theta;
+  if (!bisectRoot(thetaScore, kThetaLow, kThetaHigh, kThetaTolerance, d, sizes,
+                  freq, con, &theta))
+    return;
+  // theta widens exactly to double: its digits are the single-precision
+  // value's.
+  writeOut(con, "\nEstimate of theta: " + formatNumber(theta));
+  double se = std::sqrt(thetaVariance(theta, d, sizes, freq));
+  writeOut(con, " standard error: " + formatNumber(se));
+}
+
+}  // namespace
+
+void runAnalysis(Console& con, const std::tm& now) {
+  writeOut(con, "VURN\nRelease 2.0 for Windows 95/NT (23/08/98) \n");
+  writeOut(con, formatDateLine(now));
+  writeOut(con, "Enter name of input file: ");
+  std::string fileName;  // any length, used whole
+  if (!readWord(con, fileName)) {
+    writeErr(con, "\nError: no input file name given");
+    return;
+  }
+  std::unique_ptr<SampleData, RecordDeleter> record(newSampleData());
+  if (!record) {
+    writeOut(con, "\nMemory allocation error. Try adjusting MAX* values.");
+    return;
+  }
+  if (!readDataFile(fileName.c_str(), *record, con)) return;
+  estimate(con, *record);
+}
