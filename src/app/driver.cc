@@ -17,8 +17,9 @@ struct RecordDeleter {
   void operator()(SampleData* d) const { freeSampleData(d); }
 };
 
-// Tables and estimate for a record that was read whole.
-void estimate(Console& con, const SampleData& d) {
+}  // namespace
+
+void reportEstimate(Console& con, const SampleData& d) {
   AlleleFreqTable freq;
   SampleSizeTable sizes;
   buildAlleleFreqTable(d, freq);
@@ -33,8 +34,6 @@ void estimate(Console& con, const SampleData& d) {
   double se = std::sqrt(thetaVariance(theta, d, sizes, freq));
   writeOut(con, " standard error: " + formatNumber(se));
 }
-
-}  // namespace
 
 void runAnalysis(Console& con, const std::tm& now) {
   writeOut(con, "VURN\nRelease 2.0 for Windows 95/NT (23/08/98) \n");
@@ -51,5 +50,5 @@ void runAnalysis(Console& con, const std::tm& now) {
     return;
   }
   if (!readDataFile(fileName.c_str(), *record, con)) return;
-  estimate(con, *record);
+  reportEstimate(con, *record);
 }
