@@ -89,8 +89,9 @@ def estimate(counts, nloci):
         else:
             a = c
     theta = math.exp((a + b) / 2)
-    if min(theta - 1e-5, 1e4 - theta) < 1e-3 * theta:
-        return None
+    ends = max(loglik(1e-5, counts, nloci), loglik(1e4, counts, nloci))
+    if loglik(theta, counts, nloci) <= ends + 1e-9:
+        return None  # the likelihood still rises at an end
     h = theta * 1e-4
     second = (loglik(theta + h, counts, nloci) - 2 * loglik(theta, counts, nloci)
               + loglik(theta - h, counts, nloci)) / (h * h)
