@@ -39,10 +39,15 @@ void dropLastChar(Token& t, size_t keep) {
   t.text[n] = '\0';
 }
 
-// A key field: blanks skipped, then the text up to "=".
-void readKeyField(DataInput& in, char* key) {
-  skipBlanks(in);
-  readDelimitedText(in, '=', key);
+// A key field: blanks skipped, then the text up to "=".  It goes into the
+// token buffer like a token, so when the file ends just after a command the
+// next keyword test quotes the last key read.  A failed read leaves it empty.
+void readKeyField(ReaderState& r) {
+  skipBlanks(r.in);
+  Token& t = r.token;
+  readDelimitedText(r.in, '=', t.text);
+  t.len = std::strlen(t.text);
+  t.last = t.len > 0 ? static_cast<unsigned char>(t.text[t.len - 1]) : 0;
 }
 
 // Refuses an integer that is too long or out of the 32-bit range.
@@ -60,8 +65,8 @@ bool readDimensions(ReaderState& r) {
   SampleData& d = *r.rec;
   bool seenPops = false, seenLoci = false;
   for (int i = 0; i < 2; ++i) {
-    char key[LABELSIZE];
-    readKeyField(r.in, key);
+    readKeyField(r);
+    const char* key = r.token.text;
     bool pops = std::strcmp(key, "npops") == 0;
     if (!pops && std::strcmp(key, "nloci") != 0)
       return fail(r, ReadFault::IncorrectInput, key);
@@ -95,8 +100,8 @@ bool readFormat(ReaderState& r, FormatSettings& f) {
   }
   Token value;  // separate from the token buffer, which keeps the key
   for (bool last = false; !last;) {
-    char key[LABELSIZE];
-    readKeyField(r.in, key);
+    readKeyField(r);
+    const char* key = r.token.text;
     bool missing = std::strcmp(key, "missing") == 0;
     bool separator = std::strcmp(key, "separator") == 0;
     if (!missing && !separator && std::strcmp(key, "datapoint") != 0)
