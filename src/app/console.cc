@@ -40,11 +40,11 @@ static int startWord(Console& con) {
   return c;
 }
 
-bool readWord(Console& con, std::string& word) {
+bool readWord(Console& con, std::string& word, size_t limit) {
   word.clear();
   int c = startWord(con);
   while (c != EOF && !isBlank(c)) {
-    word.push_back(static_cast<char>(c));
+    if (word.size() <= limit) word.push_back(static_cast<char>(c));
     c = std::getc(con.in);
   }
   if (c != EOF) std::ungetc(c, con.in);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -33,7 +34,10 @@ void writeErr(Console& con, const std::string& text);
 // leading whitespace (empty lines included) is skipped, the word runs to
 // the next whitespace character, which stays unread.  Returns false when the
 // input ends or fails before a word starts; `word` is then left empty.
-bool readWord(Console& con, std::string& word);
+// A word longer than `limit` is still read to its end, but `word` keeps only
+// its first limit + 1 characters: enough to tell that it was too long, and
+// no endless input can make it grow without bound.
+bool readWord(Console& con, std::string& word, size_t limit = SIZE_MAX);
 
 enum class WordMatch { NoInput, Match, Other };
 

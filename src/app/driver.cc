@@ -1,6 +1,7 @@
 // The run sequence of the program.
 #include "app/driver.h"
 
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@
 #include "input/sample_data.h"
 
 namespace {
+
+// The longest file name the system accepts; no file has a longer one.
+constexpr size_t kMaxFileName = PATH_MAX - 1;
 
 struct RecordDeleter {
   void operator()(SampleData* d) const { freeSampleData(d); }
@@ -39,9 +43,14 @@ void runAnalysis(Console& con, const std::tm& now) {
   writeOut(con, "VURN\nRelease 2.0 for Windows 95/NT (23/08/98) \n");
   writeOut(con, formatDateLine(now));
   writeOut(con, "Enter name of input file: ");
-  std::string fileName;  // any length, used whole
-  if (!readWord(con, fileName)) {
+  std::string fileName;  // used whole, up to the longest path there can be
+  if (!readWord(con, fileName, kMaxFileName)) {
     writeErr(con, "\nError: no input file name given");
+    return;
+  }
+  if (fileName.size() > kMaxFileName) {
+    writeErr(con, "\nError: file name longer than " +
+                      std::to_string(kMaxFileName) + " characters");
     return;
   }
   std::unique_ptr<SampleData, RecordDeleter> record(newSampleData());

@@ -45,6 +45,21 @@ TEST(Driver, NoFileName) {
   EXPECT_EQ(c.out(), std::string(kBanner) + "\nError: no input file name given");
 }
 
+// A name is taken whole up to the longest path the system accepts; a longer
+// one is read to its end and refused, so no endless input is ever stored.
+TEST(Driver, FileNameLength) {
+  const std::string longest(4095, 'n');
+  const std::string tooLong(1 << 20, 'n');
+  CapturedConsole fits(longest + " quit");
+  runAnalysis(fits.con, fixedTime());
+  EXPECT_EQ(fits.err(),
+            "\nError: could not open input file \"" + longest + "\"\n");
+  CapturedConsole refused(tooLong + " quit");
+  runAnalysis(refused.con, fixedTime());
+  EXPECT_EQ(refused.err(), "\nError: file name longer than 4095 characters");
+  EXPECT_EQ(refused.unread(), " quit");
+}
+
 TEST(Driver, SearchMessageEndsTheRun) {
   std::string path = writeTempFile(
       "#nexus begin vurndata; dimensions npops=2 nloci=1;\n"
