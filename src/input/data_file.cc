@@ -149,8 +149,10 @@ bool readLocusLabels(ReaderState& r) {
 
 bool readDataBlock(ReaderState& r) {
   Console& con = *r.con;
-  if (!nextToken(r)) return false;
-  if (!tokenIs(r.token, "#nexus"))
+  // A first word of any length that is not the header word means the file
+  // is no NEXUS file, binary data and NUL bytes included.
+  if (readToken(r.in, r.token) == ReadStatus::TooLong ||
+      !tokenIs(r.token, "#nexus"))
     return fail(r, ReadFault::NotNexus, r.token.text);
   writeOut(con, std::string("Opening NEXUS data file ") + r.fileName);
 

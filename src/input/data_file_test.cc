@@ -57,6 +57,11 @@ TEST(DataFileHeader, RefusedFiles) {
        "\nError: not a nexus format file!#NEXUS"},
       {"header word with its punctuation", "#nexus; begin vurndata;", "",
        "\nError: not a nexus format file!#nexus;"},
+      // A first word too long for any text is no header word either.
+      {"NUL bytes, more than any text", std::string(70000, '\0'), "",
+       "\nError: not a nexus format file!"},
+      {"binary word, more than any text", std::string(70000, '\x80'), "",
+       "\nError: not a nexus format file!" + std::string(LABELSIZE - 1, '\x80')},
       // begin and the block name.
       {"begin in capitals", "#nexus\nBEGIN vurndata;", kOpen,
        "\nError: incorrect input at BEGIN"},
