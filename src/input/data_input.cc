@@ -54,7 +54,7 @@ bool tokenIs(const Token& t, const char* word) {
   return t.len == n && std::memcmp(t.text, word, n) == 0;
 }
 
-ReadStatus readToken(DataInput& in, Token& t) {
+ReadStatus readTokenSlow(DataInput& in, Token& t) {
   if (in.failed) return ReadStatus::Nothing;
   skipBlanks(in);
   if (in.p == in.end) {
@@ -197,7 +197,7 @@ IntRead readInteger(DataInput& in) {
   return r;
 }
 
-int readSingleChar(DataInput& in) {
+int readSingleCharSlow(DataInput& in) {
   if (in.failed) return -1;
   skipBlanks(in);
   if (in.p == in.end) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "input/char_class.h"
 #include "input/sample_data.h"
@@ -68,7 +69,27 @@ bool tokenIs(const Token& t, const char* word);
 
 // Skips blanks and reads a token.  Nothing: the end of the input came first;
 // `t` keeps its previous text.  TooLong: more than MAXTEXTLENGTH characters.
-ReadStatus readToken(DataInput& in, Token& t);
+ReadStatus readTokenSlow(DataInput& in, Token& t);
+inline ReadStatus readToken(DataInput& in, Token& t) {
+  // Most tokens are short and lie whole in the buffer, ended by a blank.
+  if (!in.failed) {
+    const unsigned char* p = in.p;
+    while (p != in.end && isBlank(*p)) ++p;
+    const unsigned char* s = p;
+    while (s != in.end && !isBlank(*s)) ++s;
+    size_t len = static_cast<size_t>(s - p);
+    if (s != in.end && len > 0 && len < LABELSIZE) {
+      std::memcpy(t.text, p, len);
+      t.text[len] = '\0';
+      t.len = len;
+      t.last = s[-1];
+      in.p = s;
+      return ReadStatus::Got;
+    }
+    in.p = p;
+  }
+  return readTokenSlow(in, t);
+}
 
 // Reads up to and including `delim`, at most LABELSIZE - 1 characters, into
 // `text` (NUL-terminated), without skipping blanks.  If that many are taken
@@ -98,7 +119,17 @@ struct IntRead {
 IntRead readInteger(DataInput& in);
 
 // Skips blanks and takes one byte; -1 (and the input failed) at the end.
-int readSingleChar(DataInput& in);
+int readSingleCharSlow(DataInput& in);
+inline int readSingleChar(DataInput& in) {
+  const unsigned char* p = in.p;
+  while (p != in.end && isBlank(*p)) ++p;
+  if (p != in.end && !in.failed) {
+    in.p = p + 1;
+    return *p;
+  }
+  in.p = p;
+  return readSingleCharSlow(in);
+}
 
 // Takes the very next byte; -1 (and the input failed) at the end.
 int readNextChar(DataInput& in);

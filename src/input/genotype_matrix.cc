@@ -22,16 +22,83 @@ struct MatrixState {
   uint8_t alleleNumber[MAXLOCI][256];
 };
 
+// Gives character c its number at locus l, the next free one: it was not
+// seen there before.  Returns 0 (after the message) when the locus is full.
+int newAllele(MatrixState& m, int p, int l, unsigned char c) {
+  if (m.d.nAlleles[l] == MAXALLELES - 1)
+    return fail(m.r, ReadFault::TooManyAlleles, "", l, p);
+  int j = ++m.d.nAlleles[l];
+  m.alleleNumber[l][c] = static_cast<uint8_t>(j);
+  return j;
+}
+
 // Counts one copy of allele character c at population p, locus l.
 inline bool codeAllele(MatrixState& m, int p, int l, unsigned char c) {
-  if (m.f.missingGiven && c == m.f.missingSymbol) return true;
-  uint8_t& j = m.alleleNumber[l][c];
-  if (j == 0) {
-    if (m.d.nAlleles[l] == MAXALLELES - 1)
-      return fail(m.r, ReadFault::TooManyAlleles, "", l, p);
-    j = static_cast<uint8_t>(++m.d.nAlleles[l]);
+  int j = m.alleleNumber[l][c];
+  if (j == 0) {  // the missing symbol never gets a number
+    if (m.f.missingGiven && c == m.f.missingSymbol) return true;
+    if ((j = newAllele(m, p, l, c)) == 0) return false;
   }
   ++m.d.count[p][l][j];
+  return true;
+}
+
+// The single-character alleles of loci 1 to nloci - 1 of a haploid row.
+// This is the reader's hot loop: it works on local copies of the buffer
+// pointers so that they stay in registers.
+bool readHaploidAlleles(MatrixState& m, int p) {
+  DataInput& in = m.r.in;
+  const int nloci = m.d.nloci;
+  const int missing = m.f.missingGiven ? m.f.missingSymbol : -1;
+  int32_t(*counts)[MAXALLELES] = m.d.count[p];
+  const uint8_t(*numbers)[256] = m.alleleNumber;
+  const unsigned char* s = in.p;
+  const unsigned char* end = in.end;
+  while (s != end && isBlank(*s)) ++s;
+  // Alleles are most often written together: when the next nloci - 1 bytes
+  // are at hand and hold no blank, they are the row's alleles in locus order.
+  if (end - s >= nloci - 1) {
+    // Blanks are ' ' and '\t' to '\r'; tested by arithmetic so that the
+    // compiler can check many bytes at once.
+    unsigned blanks = 0;
+    for (int i = 0; i < nloci - 1; ++i)
+      blanks |= (s[i] == ' ') | (static_cast<unsigned char>(s[i] - '\t') < 5);
+    if (!blanks) {
+      for (int l = 1; l < nloci; ++l) {
+        int c = s[l - 1];
+        int j = numbers[l][c];
+        if (j == 0) {  // the missing symbol never gets a number
+          if (c == missing) continue;
+          if ((j = newAllele(m, p, l, static_cast<unsigned char>(c))) == 0)
+            return false;
+        }
+        ++counts[l][j];
+      }
+      in.p = s + (nloci - 1);
+      return true;
+    }
+  }
+  for (int l = 1; l < nloci; ++l) {
+    while (s != end && isBlank(*s)) ++s;
+    // Every failed read in the matrix ends it, so the input has not failed
+    // here and a byte at hand is the allele.
+    int c;
+    if (s != end) {
+      c = *s++;
+    } else {
+      in.p = s;
+      c = readSingleChar(in);  // refills the buffer
+      if (c < 0) return fail(m.r, ReadFault::MatrixEnds, "", p);
+      s = in.p;
+      end = in.end;
+    }
+    if (c == missing) continue;
+    int j = numbers[l][c];
+    if (j == 0 && (j = newAllele(m, p, l, static_cast<unsigned char>(c))) == 0)
+      return false;
+    ++counts[l][j];
+  }
+  in.p = s;
   return true;
 }
 
@@ -58,20 +125,36 @@ bool codeDiploid(MatrixState& m, int p, int l, bool isLast) {
          codeAllele(m, p, l, tokenChar(t, 2));
 }
 
+// The genotypes of loci 1 to nloci - 1 of a diploid row.  The usual token,
+// three characters such as "A/B" followed by a blank, is coded where it
+// stands in the buffer; any other goes through the token buffer.
+bool readDiploidGenotypes(MatrixState& m, int p) {
+  DataInput& in = m.r.in;
+  const int nloci = m.d.nloci;
+  const unsigned char sep = m.f.separatorSymbol;
+  for (int l = 1; l < nloci; ++l) {
+    const unsigned char* s = in.p;
+    while (s != in.end && isBlank(*s)) ++s;
+    in.p = s;
+    if (in.end - s >= 4 && s[1] == sep && isBlank(s[3]) && !isBlank(s[0]) &&
+        !isBlank(s[2])) {
+      in.p = s + 3;
+      if (!codeAllele(m, p, l, s[0]) || !codeAllele(m, p, l, s[2]))
+        return false;
+    } else if (!matrixToken(m, p) || !codeDiploid(m, p, l, false)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // One individual row after its label: a genotype per locus.  Sets the
 // end-of-population and end-of-matrix flags from the last token's mark.
 bool readRow(MatrixState& m, int p, bool& endPop, bool& endMatrix) {
   const int nloci = m.d.nloci;
   const bool diploid = m.f.ploidy == Ploidy::Diploid;
-  for (int l = 1; l < nloci; ++l) {
-    if (diploid) {
-      if (!matrixToken(m, p) || !codeDiploid(m, p, l, false)) return false;
-    } else {
-      int c = readSingleChar(m.r.in);
-      if (c < 0) return fail(m.r, ReadFault::MatrixEnds, "", p);
-      if (!codeAllele(m, p, l, static_cast<unsigned char>(c))) return false;
-    }
-  }
+  if (!(diploid ? readDiploidGenotypes(m, p) : readHaploidAlleles(m, p)))
+    return false;
   if (!matrixToken(m, p)) return false;
   const Token& t = m.r.token;
   if (t.last == ',') endPop = true;
@@ -113,13 +196,18 @@ bool readGenotypeMatrix(ReaderState& r, const FormatSettings& format) {
   int npopsRead = 0;
   int32_t total = 0;  // individual rows in all populations
   for (bool endMatrix = false; !endMatrix;) {
-    if (npopsRead == MAXPOPS - 1) return fail(r, ReadFault::TooManyPopulations);
-    int p = ++npopsRead;
+    const int p = npopsRead + 1;
     // A later label starts right after the previous population's comma, so
     // it holds the rest of that line, its line end and any indentation.
-    ReadStatus s = readLabelText(r.in, ':', d.popLabel[p]);
+    // It is read before the capacity test, so that a file ending after its
+    // last population's comma is told so.
+    char label[LABELSIZE];
+    ReadStatus s = readLabelText(r.in, ':', label);
     if (s == ReadStatus::TooLong) return fail(r, ReadFault::LabelTooLong, "", p);
     if (s == ReadStatus::Nothing) return fail(r, ReadFault::MatrixEnds, "", p);
+    if (p == MAXPOPS) return fail(r, ReadFault::TooManyPopulations);
+    npopsRead = p;
+    std::memcpy(d.popLabel[p], label, LABELSIZE);
     for (bool endPop = false; !endPop;) {
       if (total == kMaxIndividuals)
         return fail(r, ReadFault::TooManyIndividuals, "", p);
