@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "input/data_file.h"
+
 static std::string slurp(FILE* f) {
   std::fflush(f);
   long pos = std::ftell(f);
@@ -68,4 +70,12 @@ std::string readFileText(const std::string& path) {
   std::ostringstream s;
   s << f.rdbuf();
   return s.str();
+}
+
+ReadResult readDataText(const std::string& text, SampleData& rec) {
+  CapturedConsole cc;
+  bool ok = readDataBytes("data.nex",
+                          reinterpret_cast<const unsigned char*>(text.data()),
+                          text.size(), rec, cc.con);
+  return {ok, cc.out(), cc.err()};
 }

@@ -36,6 +36,16 @@ struct Record {
   SampleData* operator->() { return d; }
 };
 
+// What reading a data file from text printed, and whether it was accepted.
+struct ReadResult {
+  bool ok;
+  std::string out;
+  std::string err;
+};
+
+// Reads `text` as the data file data.nex into `rec`.
+ReadResult readDataText(const std::string& text, SampleData& rec);
+
 // Writes `contents` to a new temporary file and returns its path.
 std::string writeTempFile(const std::string& contents);
 

@@ -16,20 +16,6 @@ namespace {
 const std::string kOpen = "Opening NEXUS data file data.nex";
 const std::string kReading = kOpen + "\nReading VURN 2.0 data format";
 
-struct Result {
-  bool ok;
-  std::string out;
-  std::string err;
-};
-
-Result readText(const std::string& text, SampleData& rec) {
-  CapturedConsole cc;
-  bool ok = readDataBytes("data.nex",
-                          reinterpret_cast<const unsigned char*>(text.data()),
-                          text.size(), rec, cc.con);
-  return {ok, cc.out(), cc.err()};
-}
-
 // The pieces of a valid file of one population and two loci.
 const std::string kBegin = "#nexus\nbegin vurndata;\n";
 const std::string kDims = "dimensions npops=1 nloci=2;\n";
@@ -175,7 +161,7 @@ TEST(DataFileHeader, RefusedFiles) {
   for (const FailCase& c : cases) {
     SCOPED_TRACE(c.name);
     Record rec;
-    Result r = readText(c.text, *rec);
+    ReadResult r = readDataText(c.text, *rec);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(c.out, r.out);
     EXPECT_EQ(c.err, r.err);
@@ -244,7 +230,7 @@ TEST(DataFileHeader, AcceptedVariants) {
   for (const GoodCase& c : cases) {
     SCOPED_TRACE(c.name);
     Record rec;
-    Result r = readText(kBegin + c.header + kMatrix, *rec);
+    ReadResult r = readDataText(kBegin + c.header + kMatrix, *rec);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(kReading + c.summary, r.out);
     EXPECT_EQ("", r.err);
@@ -285,7 +271,7 @@ TEST(DataFileHeader, CarriageReturnLineEnds) {
     crlf += c;
   }
   Record rec;
-  Result r = readText(crlf, *rec);
+  ReadResult r = readDataText(crlf, *rec);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(kOpen + kHaploidSummary, r.out);
   EXPECT_EQ("", r.err);

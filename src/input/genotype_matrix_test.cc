@@ -20,20 +20,6 @@ const std::string kSlash =
 const std::string kHaploid = "\nAll loci haploid.";
 const std::string kDiploid = "\nAll loci diploid.";
 
-struct Result {
-  bool ok;
-  std::string out;
-  std::string err;
-};
-
-Result readText(const std::string& text, SampleData& rec) {
-  CapturedConsole cc;
-  bool ok = readDataBytes("data.nex",
-                          reinterpret_cast<const unsigned char*>(text.data()),
-                          text.size(), rec, cc.con);
-  return {ok, cc.out(), cc.err()};
-}
-
 // A file declaring `npops` populations and `nloci` loci (labelled L1, L2,
 // ...) with the format command's words after "format", then `matrix`.
 std::string fileWith(int npops, int nloci, const std::string& format,
@@ -67,7 +53,7 @@ void expectCounts(const SampleData& d, int p, int l,
 
 TEST(GenotypeMatrix, WorkedHaploidExample) {
   Record rec;
-  Result r = readText(readFileText(VURN_SOURCE_DIR "/examples/haploid.nex"),
+  ReadResult r = readDataText(readFileText(VURN_SOURCE_DIR "/examples/haploid.nex"),
                       *rec);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(counted(2, 3, 5) + kMissingQ + kHaploid, r.out);
@@ -89,7 +75,7 @@ TEST(GenotypeMatrix, WorkedHaploidExample) {
 
 TEST(GenotypeMatrix, WorkedDiploidExample) {
   Record rec;
-  Result r = readText(readFileText(VURN_SOURCE_DIR "/examples/diploid.nex"),
+  ReadResult r = readDataText(readFileText(VURN_SOURCE_DIR "/examples/diploid.nex"),
                       *rec);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(counted(2, 2, 3) + kMissingQ + kSlash + kDiploid, r.out);
@@ -195,7 +181,7 @@ TEST(GenotypeMatrix, RefusedMatrices) {
   for (const FailCase& c : cases) {
     SCOPED_TRACE(c.name);
     Record rec;
-    Result r = readText(c.text, *rec);
+    ReadResult r = readDataText(c.text, *rec);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(kReading, r.out);
     EXPECT_EQ(c.err, r.err);
@@ -209,7 +195,7 @@ TEST(GenotypeMatrix, RefusedMatrices) {
 // continues the population.
 TEST(GenotypeMatrix, OneLocus) {
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(2, 1, "haploid missing=?;",
                "matrix\np: i1 A i2 B, q: i3 Azq;\nend;\n"),
       *rec);
@@ -230,7 +216,7 @@ TEST(GenotypeMatrix, HaploidAllelesTogetherOrApart) {
   for (const std::string& row : rows) {
     SCOPED_TRACE(row);
     Record rec;
-    Result r = readText(
+    ReadResult r = readDataText(
         fileWith(1, 3, "haploid missing=?;", "matrix\np: " + row + "\nend;"),
         *rec);
     ASSERT_TRUE(r.ok) << r.err;
@@ -240,7 +226,7 @@ TEST(GenotypeMatrix, HaploidAllelesTogetherOrApart) {
     }
   }
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(1, 3, "haploid missing=?;", "matrix\np: i1 ,;:;\nend;"), *rec);
   ASSERT_TRUE(r.ok) << r.err;
   EXPECT_EQ(counted(1, 3, 1) + kMissingQ + kHaploid, r.out);
@@ -251,7 +237,7 @@ TEST(GenotypeMatrix, HaploidAllelesTogetherOrApart) {
 // blank is the next row's individual label.
 TEST(GenotypeMatrix, CommaAfterABlankIsALabel) {
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(1, 2, "haploid missing=?;", "matrix\np: i1 A B , C D;\nend;"),
       *rec);
   ASSERT_TRUE(r.ok) << r.err;
@@ -265,7 +251,7 @@ TEST(GenotypeMatrix, CommaAfterABlankIsALabel) {
 TEST(GenotypeMatrix, LoneCommaIsAlleleAndMark) {
   {
     Record rec;
-    Result r = readText(
+    ReadResult r = readDataText(
         fileWith(2, 1, "haploid missing=?;", "matrix\np: i1 , q: i2 A;\nend;"),
         *rec);
     ASSERT_TRUE(r.ok) << r.err;
@@ -276,7 +262,7 @@ TEST(GenotypeMatrix, LoneCommaIsAlleleAndMark) {
   }
   {
     Record rec;
-    Result r = readText(
+    ReadResult r = readDataText(
         fileWith(2, 1, "haploid missing=,;", "matrix\np: i1 , q: i2 A;\nend;"),
         *rec);
     ASSERT_TRUE(r.ok) << r.err;
@@ -294,7 +280,7 @@ TEST(GenotypeMatrix, LoneCommaIsAlleleAndMark) {
 TEST(GenotypeMatrix, AllMissingRowsCount) {
   {
     Record rec;
-    Result r = readText(fileWith(1, 3, "haploid missing=?;",
+    ReadResult r = readDataText(fileWith(1, 3, "haploid missing=?;",
                                  "matrix\np: i1 ??? i2 AB?;\nend;"),
                         *rec);
     ASSERT_TRUE(r.ok) << r.err;
@@ -307,7 +293,7 @@ TEST(GenotypeMatrix, AllMissingRowsCount) {
   }
   {
     Record rec;
-    Result r = readText(fileWith(1, 2, "diploid missing=? separator=/;",
+    ReadResult r = readDataText(fileWith(1, 2, "diploid missing=? separator=/;",
                                  "matrix\np: i1 ?/? ?/? i2 A/? ?/B;\nend;"),
                         *rec);
     ASSERT_TRUE(r.ok) << r.err;
@@ -321,7 +307,7 @@ TEST(GenotypeMatrix, AllMissingRowsCount) {
 // Characters are compared as bytes: upper and lower case differ.
 TEST(GenotypeMatrix, NoMissingKeyAndCaseDistinct) {
   Record rec;
-  Result r = readText(fileWith(1, 1, "haploid datapoint=standard;",
+  ReadResult r = readDataText(fileWith(1, 1, "haploid datapoint=standard;",
                                "matrix\np: i1 ? i2 a i3 A i4 a;\nend;"),
                       *rec);
   ASSERT_TRUE(r.ok) << r.err;
@@ -334,7 +320,7 @@ TEST(GenotypeMatrix, NoMissingKeyAndCaseDistinct) {
 // last token the mark is the last character however long the token is.
 TEST(GenotypeMatrix, DiploidExtraCharactersIgnored) {
   Record rec;
-  Result r = readText(fileWith(2, 2, "diploid separator=/;",
+  ReadResult r = readDataText(fileWith(2, 2, "diploid separator=/;",
                                "matrix\np: i1 A/BXYZ C/DZZ, q: i2 B/B D/C;\nend;"),
                       *rec);
   ASSERT_TRUE(r.ok) << r.err;
@@ -354,7 +340,7 @@ TEST(GenotypeMatrix, DiploidExtraCharactersIgnored) {
 TEST(GenotypeMatrix, PopulationLabels) {
   const std::string n45(45, 'n');
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(4, 1, "haploid missing=?;",
                "matrix\n   north : i1 A,\n   south\t: i2 B, " + n45 +
                    ": i3 C,\n:i4 D;\nend;"),
@@ -371,7 +357,7 @@ TEST(GenotypeMatrix, PopulationLabels) {
 
 TEST(GenotypeMatrix, EmptyPopulationLabel) {
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(1, 1, "haploid missing=?;", "matrix\n:i1 A;\nend;"), *rec);
   ASSERT_TRUE(r.ok) << r.err;
   EXPECT_EQ("", std::string(rec->popLabel[1]));
@@ -394,7 +380,7 @@ std::string bigMatrix(int npops, int nloci) {
 
 TEST(GenotypeMatrix, NinetyNinePopulationsAndLociFit) {
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(MAXPOPS - 1, MAXLOCI - 1, "haploid missing=?;",
                bigMatrix(MAXPOPS - 1, MAXLOCI - 1)),
       *rec);
@@ -410,7 +396,7 @@ TEST(GenotypeMatrix, NinetyNinePopulationsAndLociFit) {
 
 TEST(GenotypeMatrix, HundredthPopulationRefused) {
   Record rec;
-  Result r = readText(
+  ReadResult r = readDataText(
       fileWith(MAXPOPS - 1, 2, "haploid missing=?;", bigMatrix(MAXPOPS, 2)),
       *rec);
   EXPECT_FALSE(r.ok);
@@ -428,7 +414,7 @@ TEST(GenotypeMatrix, FortyNineAllelesFit) {
   for (char c : symbols) first += std::string(" i A") + c;
   {
     Record rec;
-    Result r = readText(
+    ReadResult r = readDataText(
         fileWith(1, 2, "haploid missing=?;", first + ";\nend;"), *rec);
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(counted(1, 2, 49) + kMissingQ + kHaploid, r.out);
@@ -439,7 +425,7 @@ TEST(GenotypeMatrix, FortyNineAllelesFit) {
   }
   {
     Record rec;
-    Result r = readText(fileWith(2, 2, "haploid missing=?;",
+    ReadResult r = readDataText(fileWith(2, 2, "haploid missing=?;",
                                  first + ",\nq: i AA i A? i Ax;\nend;"),
                         *rec);
     EXPECT_FALSE(r.ok);
