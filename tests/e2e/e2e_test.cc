@@ -3,6 +3,7 @@
 // in one pipe, and the exit status.  The cases are the small files in
 // tests/e2e/cases/; see README.md there for their format.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,11 +13,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -24,17 +27,26 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kDateMark[] = "\x01" "DATE" "\x01";
+const char kAnyMark[] = "\x01" "ANY" "\x01";
 constexpr int kTimeoutSeconds = 20;
+// The user the program runs as, when the tests run as root, for a file that
+// must stay unreadable to it.
+constexpr uid_t kNobody = 65534;
 
 struct Chunk {
   bool err;
   std::string text;
 };
 
+// A data file: its text, then each appended text written `count` times.
 struct FileSpec {
   std::string name;
   std::string contents;
+  std::vector<std::pair<std::string, uint64_t>> appended;
+  bool unreadable = false;
 };
+
+enum class Stdout { Open, Closed, Broken };
 
 struct Case {
   std::string name;
@@ -43,7 +55,7 @@ struct Case {
   std::vector<Chunk> expected;
   int status = 8;
   bool preloadRefuseAlloc = false;
-  bool closeStdout = false;
+  Stdout stdoutState = Stdout::Open;
 };
 
 [[noreturn]] void bad(const std::string& where, const std::string& what) {
@@ -92,6 +104,12 @@ std::string readAll(const fs::path& p) {
   return s.str();
 }
 
+FileSpec& fileNamed(Case& c, const std::string& name, const std::string& where) {
+  for (FileSpec& f : c.files)
+    if (f.name == name) return f;
+  bad(where, "no file " + name + " declared before");
+}
+
 Case parseCase(const fs::path& path) {
   Case c;
   c.name = path.stem().string();
@@ -129,10 +147,23 @@ Case parseCase(const fs::path& path) {
         bad(where, "file NAME <<END or file NAME from PATH");
       }
       c.files.push_back(f);
+    } else if (verb == "append") {
+      std::string name;
+      uint64_t count = 1;
+      words >> name;
+      if (!(words >> count)) count = 1;
+      fileNamed(c, name, where).appended.push_back({unquote(line, where), count});
+    } else if (verb == "unreadable") {
+      std::string name;
+      words >> name;
+      fileNamed(c, name, where).unreadable = true;
     } else if (verb == "stdin") {
       c.input = unquote(line, where);
     } else if (verb == "out" || verb == "err") {
-      c.expected.push_back({verb == "err", unquote(line, where)});
+      std::string rest;
+      words >> rest;
+      c.expected.push_back(
+          {verb == "err", rest == "..." ? kAnyMark : unquote(line, where)});
     } else if (verb == "@banner") {
       c.expected.push_back(
           {false, "VURN\nRelease 2.0 for Windows 95/NT (23/08/98) \n"});
@@ -150,8 +181,13 @@ Case parseCase(const fs::path& path) {
     } else if (verb == "stdout") {
       std::string what;
       words >> what;
-      if (what != "closed") bad(where, "stdout closed");
-      c.closeStdout = true;
+      if (what == "closed") {
+        c.stdoutState = Stdout::Closed;
+      } else if (what == "broken") {
+        c.stdoutState = Stdout::Broken;
+      } else {
+        bad(where, "stdout closed or stdout broken");
+      }
     } else {
       bad(where, "unknown line: " + line);
     }
@@ -173,8 +209,17 @@ RunResult runVurn(const Case& c, const fs::path& dir, bool combined) {
     std::ofstream f(inPath, std::ios::binary);
     f << c.input;
   }
-  int outPipe[2], errPipe[2];
+  int outPipe[2], errPipe[2], brokenPipe[2] = {-1, -1};
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) bad(c.name, "pipe");
+  // A pipe whose reading end is closed before the program starts: every
+  // write to it fails as if the reader had gone away.
+  if (c.stdoutState == Stdout::Broken) {
+    if (pipe(brokenPipe) != 0) bad(c.name, "pipe");
+    close(brokenPipe[0]);
+  }
+  bool dropRoot = geteuid() == 0 &&
+                  std::any_of(c.files.begin(), c.files.end(),
+                              [](const FileSpec& f) { return f.unreadable; });
   pid_t pid = fork();
   if (pid < 0) bad(c.name, "fork");
   if (pid == 0) {
@@ -182,19 +227,26 @@ RunResult runVurn(const Case& c, const fs::path& dir, bool combined) {
     int in = open(inPath.c_str(), O_RDONLY);
     dup2(in, 0);
     close(in);
-    dup2(outPipe[1], 1);
+    dup2(c.stdoutState == Stdout::Broken ? brokenPipe[1] : outPipe[1], 1);
     dup2(combined ? outPipe[1] : errPipe[1], 2);
-    if (c.closeStdout) close(1);
+    if (c.stdoutState == Stdout::Closed) close(1);
     close(outPipe[0]);
     close(outPipe[1]);
     close(errPipe[0]);
     close(errPipe[1]);
+    if (brokenPipe[1] >= 0) close(brokenPipe[1]);
+    // Root reads every file; an unreadable file needs an ordinary user.
+    if (dropRoot && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 ||
+                     setuid(kNobody) != 0))
+      _exit(126);
     if (c.preloadRefuseAlloc) setenv("LD_PRELOAD", VURN_REFUSE_ALLOC, 1);
+    signal(SIGPIPE, SIG_DFL);  // as a shell starts it, whatever the tests do
     execl(VURN_BINARY, "vurn", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(outPipe[1]);
   close(errPipe[1]);
+  if (brokenPipe[1] >= 0) close(brokenPipe[1]);
   RunResult r;
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&r.out, &r.err};
@@ -268,7 +320,44 @@ std::string expectedText(const Case& c, bool wantOut, bool wantErr,
     s.replace(at, sizeof kDateMark - 1,
               isDateLine(date) ? date : "<a date line>\n");
   }
+  // "..." stands for whatever the actual text holds between the expected
+  // text before it and the expected text after it.
+  at = s.find(kAnyMark);
+  if (at != std::string::npos) {
+    size_t tail = s.size() - at - (sizeof kAnyMark - 1);
+    bool fits = actual.size() >= at + tail &&
+                actual.compare(0, at, s, 0, at) == 0 &&
+                actual.compare(actual.size() - tail, tail, s, s.size() - tail,
+                               tail) == 0;
+    s.replace(at, sizeof kAnyMark - 1,
+              fits ? actual.substr(at, actual.size() - at - tail) : "<any text>");
+  }
   return s;
+}
+
+// Writes the case's data files into `dir`; appended texts are written in
+// large pieces, so a file of any size costs little memory.
+void writeFiles(const Case& c, const fs::path& dir) {
+  for (const FileSpec& f : c.files) {
+    fs::path p = dir / f.name;
+    std::ofstream out(p, std::ios::binary);
+    out << f.contents;
+    for (const auto& [text, count] : f.appended) {
+      if (text.empty()) continue;
+      uint64_t perPiece = std::max<uint64_t>(1, (1 << 20) / text.size());
+      std::string piece;
+      for (uint64_t i = 0; i < std::min(perPiece, count); ++i) piece += text;
+      uint64_t left = count;
+      for (; left >= perPiece; left -= perPiece) out << piece;
+      for (; left > 0; --left) out << text;
+    }
+    out.close();
+    if (!out) bad(c.name, "cannot write " + f.name);
+    if (f.unreadable) fs::permissions(p, fs::perms::none);
+  }
+  // The program may run as another user, who needs to enter the folder.
+  fs::permissions(dir, fs::perms::owner_all | fs::perms::group_exec |
+                           fs::perms::others_exec);
 }
 
 std::vector<fs::path> casePaths() {
@@ -284,13 +373,14 @@ class EndToEnd : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(EndToEnd, Run) {
   Case c = parseCase(GetParam());
+#ifdef VURN_SANITIZED
+  // The sanitizers bring their own heap, which a preloaded one cannot replace.
+  if (c.preloadRefuseAlloc) GTEST_SKIP() << "preload under the sanitizers";
+#endif
   char tmpl[] = "/tmp/vurn_e2e_XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   fs::path dir = tmpl;
-  for (const FileSpec& f : c.files) {
-    std::ofstream out(dir / f.name, std::ios::binary);
-    out << f.contents;
-  }
+  writeFiles(c, dir);
   RunResult apart = runVurn(c, dir, false);
   RunResult together = runVurn(c, dir, true);
   fs::remove_all(dir);
