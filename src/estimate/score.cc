@@ -75,6 +75,63 @@ inline double term(double th, int32_t k, double r) {
   return v;
 }
 
+// Widest group of doubles handled together; the term window has this much
+// room past its end, since groups may read a little beyond.
+constexpr int kMaxLanes = 8;
+
+// The rounded increments d[0..n) of terms t[0..n) for a binade whose unit is
+// 1/scale: t*scale rounded to a whole number, or kStop where that is negative,
+// very large, not a number, or exactly halfway between two whole numbers (a
+// tie, whose rounding depends on the sum the term is added to).  Formed
+// kLanes at a time without branches; every operation is exact or rounds the
+// same way in every lane width, so the width changes nothing in the result.
+template <int kLanes>
+__attribute__((always_inline)) inline void incrementsOf(const double* t, double scale,
+                                                        int n, uint64_t* d) {
+  typedef double F __attribute__((vector_size(8 * kLanes)));
+  typedef uint64_t U __attribute__((vector_size(8 * kLanes)));
+  typedef int64_t M __attribute__((vector_size(8 * kLanes)));
+  const double shift = 0x1p52;
+  const uint64_t shiftBits = bitsOf(shift);
+  for (int k = 0; k < n; k += kLanes) {
+    F x;
+    std::memcpy(&x, t + k, sizeof x);
+    x *= scale;                // exact: scaled by a power of two
+    const F y = x + shift;     // rounds x to a whole number
+    const F off = (y - shift) - x;
+    const F offMagnitude =
+        reinterpret_cast<F>(reinterpret_cast<U>(off) & 0x7fffffffffffffffULL);
+    const M usable = (x >= 0.0) & (x < 0x1p51) & (offMagnitude != 0.5);
+    const U whole = reinterpret_cast<U>(y) - shiftBits;
+    const U inc = (whole & reinterpret_cast<U>(usable)) |
+                  (kStop & ~reinterpret_cast<U>(usable));
+    std::memcpy(d + k, &inc, sizeof inc);
+  }
+}
+
+void incrementsNarrow(const double* t, double scale, int n, uint64_t* d) {
+  incrementsOf<2>(t, scale, n, d);
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VURN_WIDE_TARGET "avx2"
+__attribute__((target(VURN_WIDE_TARGET))) void incrementsWide(const double* t,
+                                                              double scale, int n,
+                                                              uint64_t* d) {
+  incrementsOf<4>(t, scale, n, d);
+}
+
+using IncrementsFn = void (*)(const double*, double, int, uint64_t*);
+IncrementsFn pickIncrements() {
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return incrementsWide;
+  return incrementsNarrow;
+}
+const IncrementsFn increments = pickIncrements();
+#else
+const auto increments = incrementsNarrow;
+#endif
+
 // Running totals of the rounded increments of one binade over a stretch of
 // the window, built on demand.
 struct BinadeTable {
@@ -98,23 +155,23 @@ struct BinadeTable {
     int i = base + built;
     if (upto <= i) return;
     uint64_t run = total[built];
-    const double shift = 0x1p52;
-    for (; i < upto; ++i) {
-      const double x = t[i] * scale;  // exact: scaled by a power of two
-      uint64_t d;
-      if (x >= 0 && x < 0x1p51) {
-        const double y = x + shift;   // rounds x to a whole number
-        d = bitsOf(y) - bitsOf(shift);
-        const double half = (y - shift) - x;
-        if (half == 0.5 || half == -0.5) d = kStop;  // tie: depends on s
-      } else {
-        d = kStop;  // negative, very large or not a number
+    uint64_t* out = &total[built + 1];
+    while (i < upto) {
+      // The increments of a block, then their running total.
+      const int n = std::min(upto - i, kBlock);
+      uint64_t d[kBlock + kMaxLanes];
+      increments(t + i, scale, n, d);
+      for (int k = 0; k < n; ++k) {
+        run += d[k];
+        out[k] = run;
       }
-      run += d;
-      total[i - base + 1] = run;
+      out += n;
+      i += n;
     }
     built = upto - base;
   }
+
+  static constexpr int kBlock = 256;
 };
 
 struct Lane {
@@ -164,23 +221,32 @@ void advanceLanes(const double* t, Lane* lanes, int nLanes, BinadeTable& table) 
         // inside the binade up to there.
         table.extend(t, ln.pos);
         const uint64_t from = table.total[ln.pos - table.base];
-        int good = ln.pos, bad = -1, step = 16;
-        for (;;) {
-          const int j = std::min(ln.pos + step, ln.end);
-          table.extend(t, j);
-          if (table.total[j - table.base] - from < room) {
+        auto fits = [&](int j) { return table.total[j - table.base] - from < room; };
+        // The whole rest first when the table already reaches it; otherwise
+        // ever longer reaches, so that a sum that leaves the binade early
+        // does not make the table longer than it needs.
+        int good = ln.pos, bad = -1;
+        if (table.base + table.built >= ln.end) {
+          if (fits(ln.end))
+            good = ln.end;
+          else
+            bad = ln.end;
+        } else {
+          for (int step = 64;; step *= 4) {
+            const int j = std::min(ln.pos + step, ln.end);
+            table.extend(t, j);
+            if (!fits(j)) {
+              bad = j;
+              break;
+            }
             good = j;
             if (j == ln.end) break;
-            step *= 4;
-          } else {
-            bad = j;
-            break;
           }
         }
         if (bad >= 0) {
           while (bad - good > 1) {
             const int mid = good + (bad - good) / 2;
-            if (table.total[mid - table.base] - from < room)
+            if (fits(mid))
               good = mid;
             else
               bad = mid;
@@ -197,7 +263,7 @@ void advanceLanes(const double* t, Lane* lanes, int nLanes, BinadeTable& table) 
 
 // Per-thread working space.
 struct Scratch {
-  double t[kWindow];
+  double t[kWindow + kMaxLanes];  // groups of increments may read a little past
   Lane lanes[MAXPOPS];
   BinadeTable table;
 };
