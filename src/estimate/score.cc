@@ -244,6 +244,36 @@ void advanceLanes(const double* t, Lane* lanes, int nLanes, BinadeTable& table) 
           }
         }
         if (bad >= 0) {
+          // The increments change slowly, so the point where the running
+          // total reaches `room` is guessed by interpolation, and the guess
+          // corrected by steps that double until they pass it.
+          if (bad - good > 8) {
+            const uint64_t below = table.total[good - table.base] - from;
+            const uint64_t above = table.total[bad - table.base] - from;
+            const double share = static_cast<double>(room - below) /
+                                 static_cast<double>(above - below);
+            int guess = good + static_cast<int>(share * (bad - good));
+            guess = std::max(good + 1, std::min(guess, bad - 1));
+            if (fits(guess)) {
+              good = guess;
+              for (int step = 1; good + step < bad; step *= 2) {
+                if (!fits(good + step)) {
+                  bad = good + step;
+                  break;
+                }
+                good += step;
+              }
+            } else {
+              bad = guess;
+              for (int step = 1; bad - step > good; step *= 2) {
+                if (fits(bad - step)) {
+                  good = bad - step;
+                  break;
+                }
+                bad -= step;
+              }
+            }
+          }
           while (bad - good > 1) {
             const int mid = good + (bad - good) / 2;
             if (fits(mid))
