@@ -125,15 +125,37 @@ bool codeDiploid(MatrixState& m, int p, int l, bool isLast) {
          codeAllele(m, p, l, tokenChar(t, 2));
 }
 
-// The genotypes of loci 1 to nloci - 1 of a diploid row.  The usual token,
-// three characters such as "A/B" followed by a blank, is coded where it
-// stands in the buffer; any other goes through the token buffer.
+// The genotypes of loci 1 to nloci - 1 of a diploid row.  The usual layout,
+// three-character tokens such as "A/B" each followed by one blank, is coded
+// where it stands in the buffer; any other token goes through the token
+// buffer.
 bool readDiploidGenotypes(MatrixState& m, int p) {
   DataInput& in = m.r.in;
   const int nloci = m.d.nloci;
   const unsigned char sep = m.f.separatorSymbol;
+  const unsigned char* s = in.p;
+  while (s != in.end && isBlank(*s)) ++s;
+  in.p = s;
+  const int width = 4 * (nloci - 1);
+  if (in.end - s >= width) {
+    // Blanks are ' ' and '\t' to '\r'; tested by arithmetic so that the
+    // compiler can check many bytes at once.
+    auto blank = [](unsigned char c) {
+      return (c == ' ') | (static_cast<unsigned char>(c - '\t') < 5);
+    };
+    unsigned bad = 0;
+    for (int i = 0; i < width; i += 4)
+      bad |= blank(s[i]) | (s[i + 1] != sep) | blank(s[i + 2]) | !blank(s[i + 3]);
+    if (!bad) {
+      for (int l = 1; l < nloci; ++l, s += 4)
+        if (!codeAllele(m, p, l, s[0]) || !codeAllele(m, p, l, s[2]))
+          return false;
+      in.p = s;
+      return true;
+    }
+  }
   for (int l = 1; l < nloci; ++l) {
-    const unsigned char* s = in.p;
+    s = in.p;
     while (s != in.end && isBlank(*s)) ++s;
     in.p = s;
     if (in.end - s >= 4 && s[1] == sep && isBlank(s[3]) && !isBlank(s[0]) &&
