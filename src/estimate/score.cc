@@ -25,14 +25,18 @@
 // - Loci are independent: they are shared between threads, and each
 //   population and locus difference A - B is added to the total in the
 //   original order afterwards.
+//
+// An evaluation allocates nothing and cannot throw: its working space is
+// static, and a helper thread that cannot be started leaves its loci to the
+// threads that did start (the calling thread at least).
 #include "estimate/score.h"
+
+#include <pthread.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -134,11 +138,12 @@ const auto increments = incrementsNarrow;
 
 // Running totals of the rounded increments of one binade over a stretch of
 // the window, built on demand.
+// Set up by reset() before each use.
 struct BinadeTable {
-  int binade = 0;      // biased exponent field
-  int base = 0;        // window position of total[0]
-  int built = 0;       // total[0..built] are valid
-  double scale = 0;    // 1/u = 2^(52 - unbiased exponent)
+  int binade;      // biased exponent field
+  int base;        // window position of total[0]
+  int built;       // total[0..built] are valid
+  double scale;    // 1/u = 2^(52 - unbiased exponent)
   uint64_t total[kWindow + 1];
 
   void reset(int e, int start) {
@@ -326,27 +331,28 @@ void alleleSums(double th, const SampleData& d, const AlleleFreqTable& p,
 }
 
 // The sample sums B: for every population and locus with n copies, the first
-// n terms 1/(theta + k) added in order from 0, into b[pop][l].
+// n terms 1/(theta + k) added in order from 0, into b[pop][l].  `order` has
+// room for every population and locus.
 template <bool kSquared>
 void sampleSums(double th, const SampleData& d, const SampleSizeTable& n,
-                double (*b)[MAXLOCI]) {
-  std::vector<uint64_t> order;  // sample size << 16 | pop << 8 | locus
-  order.reserve(static_cast<size_t>(d.npops) * std::max(d.nloci, 0));
+                double (*b)[MAXLOCI], uint64_t* order) {
+  int used = 0;  // order[]: sample size << 16 | pop << 8 | locus
   for (int pop = 1; pop <= d.npops; ++pop) {
     for (int l = 1; l <= d.nloci; ++l) {
       const int32_t size = n.size[pop][l];
       if (size < 1) {
         b[pop][l] = 0;
       } else {
-        order.push_back(static_cast<uint64_t>(size) << 16 |
-                        static_cast<uint64_t>(pop) << 8 | static_cast<uint64_t>(l));
+        order[used++] = static_cast<uint64_t>(size) << 16 |
+                        static_cast<uint64_t>(pop) << 8 | static_cast<uint64_t>(l);
       }
     }
   }
-  std::sort(order.begin(), order.end());
+  std::sort(order, order + used);
   double sum = 0;
   int32_t k = 0;
-  for (uint64_t key : order) {
+  for (int i = 0; i < used; ++i) {
+    const uint64_t key = order[i];
     const int32_t size = static_cast<int32_t>(key >> 16);
     for (; k < size; ++k) sum += term<kSquared>(th, k, 1.0);
     b[(key >> 8) & 0xff][key & 0xff] = sum;
@@ -362,15 +368,45 @@ struct Job {
   std::atomic<int> next{1};
 };
 
+// Threads that share the loci, the calling thread included.
+constexpr int kMaxThreads = 8;
+
+// The working space of an evaluation.  thetaScore and thetaVariance are only
+// ever called from one thread at a time (the search, then the standard
+// error), so one static copy serves every call.
+struct Workspace {
+  double a[MAXLOCI][MAXPOPS];  // allele sums, [locus][population]
+  double b[MAXPOPS][MAXLOCI];  // sample sums, [population][locus]
+  uint64_t order[(MAXPOPS - 1) * (MAXLOCI - 1)];
+  Scratch scratch[kMaxThreads];  // one per thread
+};
+Workspace ws;
+
+// What one thread works with: the shared job and its own scratch.
+struct Worker {
+  Job* job;
+  Scratch* w;
+};
+
 template <bool kSquared>
-void work(Job* job) {
-  std::unique_ptr<Scratch> w(new Scratch);
+void work(const Worker& worker) {
+  Job* job = worker.job;
   for (;;) {
     const int l = job->next.fetch_add(1);
     if (l > job->d->nloci) break;
-    alleleSums<kSquared>(job->th, *job->d, *job->p, l, job->a[l], *w);
+    alleleSums<kSquared>(job->th, *job->d, *job->p, l, job->a[l], *worker.w);
   }
 }
+
+template <bool kSquared>
+void* helperMain(void* arg) {
+  work<kSquared>(*static_cast<const Worker*>(arg));
+  return nullptr;
+}
+
+// Processors to share the loci between, at most kMaxThreads; looked up once.
+const int hardwareThreads = static_cast<int>(
+    std::min<unsigned>(std::max(std::thread::hardware_concurrency(), 1u), kMaxThreads));
 
 // How many threads a record deserves: one unless there are enough copies to
 // repay starting another.
@@ -380,32 +416,33 @@ int threadsFor(const SampleData& d) {
     for (int l = 1; l <= d.nloci; ++l)
       for (int j = 1; j <= d.nAlleles[l]; ++j) copies += std::max(d.count[pop][l][j], 0);
   if (copies < 200000) return 1;
-  const unsigned hw = std::thread::hardware_concurrency();
-  return static_cast<int>(std::min<unsigned>(std::max(hw, 1u), 8));
+  return hardwareThreads;
 }
 
-// Fills a[l][pop] with the allele sums and b[pop][l] with the sample sums.
+// Fills ws.a with the allele sums and ws.b with the sample sums.
 template <bool kSquared>
 void allSums(float theta, const SampleData& d, const SampleSizeTable& n,
-             const AlleleFreqTable& p, double (*a)[MAXPOPS],
-             double (*b)[MAXLOCI]) {
+             const AlleleFreqTable& p) {
   Job job;
   job.th = theta;
   job.d = &d;
   job.p = &p;
-  job.a = a;
+  job.a = ws.a;
   const int threads = std::min(threadsFor(d), std::max(d.nloci, 1));
-  std::vector<std::thread> helpers;
-  for (int i = 1; i < threads; ++i) helpers.emplace_back(work<kSquared>, &job);
-  sampleSums<kSquared>(theta, d, n, b);
-  work<kSquared>(&job);
-  for (auto& h : helpers) h.join();
+  Worker workers[kMaxThreads];
+  pthread_t helpers[kMaxThreads];
+  int started = 0;  // helpers[0..started) run workers[1..started]
+  for (int i = 0; i < threads; ++i) workers[i] = Worker{&job, &ws.scratch[i]};
+  for (int i = 1; i < threads; ++i) {
+    if (pthread_create(&helpers[started], nullptr, helperMain<kSquared>,
+                       &workers[started + 1]) != 0)
+      break;  // the loci go to the threads already running
+    ++started;
+  }
+  sampleSums<kSquared>(theta, d, n, ws.b, ws.order);
+  work<kSquared>(workers[0]);
+  for (int i = 0; i < started; ++i) pthread_join(helpers[i], nullptr);
 }
-
-struct Sums {
-  double a[MAXLOCI][MAXPOPS];        // [locus][population]
-  double b[MAXPOPS][MAXLOCI];      // [population][locus]
-};
 
 }  // namespace
 
@@ -413,10 +450,9 @@ double thetaScore(float theta, const SampleData& d, const SampleSizeTable& n,
                   const AlleleFreqTable& p) {
   double total = 0;
   if (d.npops < 1 || d.nloci < 1) return total;
-  std::unique_ptr<Sums> s(new Sums);
-  allSums<false>(theta, d, n, p, s->a, s->b);
+  allSums<false>(theta, d, n, p);
   for (int pop = 1; pop <= d.npops; ++pop)
-    for (int l = 1; l <= d.nloci; ++l) total += s->a[l][pop] - s->b[pop][l];
+    for (int l = 1; l <= d.nloci; ++l) total += ws.a[l][pop] - ws.b[pop][l];
   return total;
 }
 
@@ -424,10 +460,9 @@ double thetaVariance(float theta, const SampleData& d,
                      const SampleSizeTable& n, const AlleleFreqTable& p) {
   double total = 0;
   if (d.npops >= 1 && d.nloci >= 1) {
-    std::unique_ptr<Sums> s(new Sums);
-    allSums<true>(theta, d, n, p, s->a, s->b);
+    allSums<true>(theta, d, n, p);
     for (int pop = 1; pop <= d.npops; ++pop)
-      for (int l = 1; l <= d.nloci; ++l) total += s->b[pop][l] - s->a[l][pop];
+      for (int l = 1; l <= d.nloci; ++l) total += ws.b[pop][l] - ws.a[l][pop];
   }
   return -1.0 / total;
 }
