@@ -22,6 +22,13 @@
 //   Each population looks up how far it can go before its sum would leave
 //   the binade, and adds the term that takes it out in floating point.
 //
+// - Where counts are small, sums cross binades every few terms and the
+//   lookups cost more than the additions they save.  There the populations
+//   run side by side in vector lanes instead, each lane adding its own
+//   population's terms in order and exactly nothing once its count is
+//   reached.  Each window of terms takes whichever way a rough cost
+//   estimate prefers; both give the same bits.
+//
 // - Loci are independent: they are shared between threads, and each
 //   population and locus difference A - B is added to the total in the
 //   original order afterwards.
@@ -35,8 +42,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <thread>
+
+// Settings for the tests only, which hold every way of walking the sums to
+// the plain loops.  scoreWalkForTests: 0 lets each window choose its walk by
+// cost, 1 walks every window side by side, 2 every window on the binade
+// tables.  scoreNarrowForTests: the narrowest vectors serve, whatever the
+// processor offers.  Neither changes any result.
+int scoreWalkForTests = 0;
+bool scoreNarrowForTests = false;
 
 namespace {
 
@@ -165,7 +181,7 @@ struct BinadeTable {
       // The increments of a block, then their running total.
       const int n = std::min(upto - i, kBlock);
       uint64_t d[kBlock + kMaxLanes];
-      increments(t + i, scale, n, d);
+      (scoreNarrowForTests ? incrementsNarrow : increments)(t + i, scale, n, d);
       for (int k = 0; k < n; ++k) {
         run += d[k];
         out[k] = run;
@@ -296,47 +312,230 @@ void advanceLanes(const double* t, Lane* lanes, int nLanes, BinadeTable& table) 
   }
 }
 
+// Populations side by side in vector lanes, the other way to walk a window:
+// for k from 0 up, every lane adds t[k] to its population's sum while k is
+// below that population's count, and adds exactly +0.0 (the term masked
+// off) after it.  A running sum starts at +0.0 and so is never -0.0 (a sum
+// is -0.0 only if both addends are), and adding +0.0 to any other value
+// leaves it unchanged, bit for bit: each population sees exactly its own
+// additions in order, whatever the width.  Costs one vector addition per
+// step and group of populations, so it wins where counts are small and the
+// binade crossings, with their searches, come thick.
+//
+// s[0..n) and c[0..n) are the sums and counts of n lanes, n a multiple of
+// kLanes, ordered so that neighbours have similar counts.  Lanes go in
+// blocks of kGroups vectors: the steps below the block's least count add
+// unmasked, the rest masked.
+template <int kLanes, int kGroups>
+__attribute__((always_inline)) inline void sideBySideBlock(const double* t, double* s,
+                                                           const double* c) {
+  typedef double F __attribute__((vector_size(8 * kLanes)));
+  typedef int64_t M __attribute__((vector_size(8 * kLanes)));
+  typedef uint64_t U __attribute__((vector_size(8 * kLanes)));
+  constexpr int kBlock = kLanes * kGroups;
+  double lo = c[0], hi = c[0];
+  for (int q = 1; q < kBlock; ++q) {
+    lo = std::min(lo, c[q]);
+    hi = std::max(hi, c[q]);
+  }
+  F acc[kGroups];
+  std::memcpy(acc, s, sizeof acc);
+  const int start = static_cast<int>(lo), stop = static_cast<int>(hi);
+  // t[k] is put in every lane by its bits, so that it is copied exactly.
+  int k = 0;
+  for (; k < start; ++k) {
+    const F tk = reinterpret_cast<F>(U{} | bitsOf(t[k]));
+    for (int g = 0; g < kGroups; ++g) acc[g] += tk;
+  }
+  if (k < stop) {
+    F cnt[kGroups];
+    std::memcpy(cnt, c, sizeof cnt);
+    for (; k < stop; ++k) {
+      const F tk = reinterpret_cast<F>(U{} | bitsOf(t[k]));
+      const F kv = F{} + static_cast<double>(k);
+      for (int g = 0; g < kGroups; ++g)
+        acc[g] += reinterpret_cast<F>(reinterpret_cast<M>(tk) & (kv < cnt[g]));
+    }
+  }
+  std::memcpy(s, acc, sizeof acc);
+}
+
+// Lanes are padded to a multiple of this: two vectors of the widest kind.
+constexpr int kLanePad = 8;
+
+template <int kLanes>
+__attribute__((always_inline)) inline void sideBySideOf(const double* t, double* s,
+                                                        const double* c, int n) {
+  static_assert(kLanePad % (2 * kLanes) == 0, "padding holds whole pairs of vectors");
+  int i = 0;
+  for (; i + 4 * kLanes <= n; i += 4 * kLanes) sideBySideBlock<kLanes, 4>(t, s + i, c + i);
+  if (i < n) sideBySideBlock<kLanes, 2>(t, s + i, c + i);  // the two left over
+}
+
+// The terms t[i] = term(theta, k0 + i, r) for i in [0, n): each formed on
+// its own, so the width of the vectors that form them changes nothing.
+template <bool kSquared>
+__attribute__((always_inline)) inline void termsOf(double th, int32_t k0, double r, int n,
+                                                   double* t) {
+  for (int i = 0; i < n; ++i) t[i] = term<kSquared>(th, k0 + i, r);
+}
+
+// The kernels in the widths the processor offers, picked once.
+struct Kernels {
+  void (*scoreTerms)(double, int32_t, double, int, double*);
+  void (*varianceTerms)(double, int32_t, double, int, double*);
+  void (*sideBySide)(const double*, double*, const double*, int);
+  int width;  // doubles per vector of sideBySide
+};
+
+#define VURN_KERNELS(name, isa, lanes)                                           \
+  __attribute__((target(isa))) void name##ScoreTerms(double th, int32_t k0,      \
+                                                        double r, int n, double* t) { \
+    termsOf<false>(th, k0, r, n, t);                                                \
+  }                                                                                 \
+  __attribute__((target(isa))) void name##VarianceTerms(                         \
+      double th, int32_t k0, double r, int n, double* t) {                          \
+    termsOf<true>(th, k0, r, n, t);                                                 \
+  }                                                                                 \
+  __attribute__((target(isa))) void name##SideBySide(const double* t, double* s, \
+                                                        const double* c, int n) {   \
+    sideBySideOf<lanes>(t, s, c, n);                                                \
+  }                                                                                 \
+  const Kernels name##Kernels = {name##ScoreTerms, name##VarianceTerms,             \
+                                 name##SideBySide, lanes};
+
+#if defined(VURN_WIDE_TARGET)
+VURN_KERNELS(narrow, "sse2", 2)
+VURN_KERNELS(wide, VURN_WIDE_TARGET, 4)
+Kernels pickKernels() {
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return wideKernels;
+  return narrowKernels;
+}
+const Kernels kernels = pickKernels();
+#else
+void narrowScoreTerms(double th, int32_t k0, double r, int n, double* t) {
+  termsOf<false>(th, k0, r, n, t);
+}
+void narrowVarianceTerms(double th, int32_t k0, double r, int n, double* t) {
+  termsOf<true>(th, k0, r, n, t);
+}
+void narrowSideBySide(const double* t, double* s, const double* c, int n) {
+  sideBySideOf<2>(t, s, c, n);
+}
+const Kernels narrowKernels = {narrowScoreTerms, narrowVarianceTerms, narrowSideBySide,
+                               2};
+const Kernels kernels = narrowKernels;
+#endif
+
 // Per-thread working space.
 struct Scratch {
   double t[kWindow + kMaxLanes];  // groups of increments may read a little past
   Lane lanes[MAXPOPS];
   BinadeTable table;
+  double sum[MAXPOPS];                 // allele sum A of each population
+  double laneSum[MAXPOPS + kLanePad];  // the same, side by side
+  double laneCount[MAXPOPS + kLanePad];
+  int laneOf[MAXPOPS];  // population in each lane
+  int32_t count[MAXPOPS];
 };
+
+// Which way to walk a window, by a rough estimate of the cost of each, in
+// vector additions: side by side, one per step and vector of populations;
+// on the binade tables, about kCrossingCost for each binade a sum crosses,
+// guessed from the exponents of the sum before and after the window, plus
+// kWalkCost for each population.
+constexpr double kCrossingCost = 100;
+constexpr double kWalkCost = 50;
+
+// The biased exponent field of x.
+inline int exponentOf(double x) { return static_cast<int>((bitsOf(x) >> 52) & 0x7ff); }
 
 // The allele sums A of every population at locus l, into a[pop].
 template <bool kSquared>
 void alleleSums(double th, const SampleData& d, const AlleleFreqTable& p,
                 int l, double* a, Scratch& w) {
-  for (int pop = 1; pop <= d.npops; ++pop) a[pop] = 0;
+  const Kernels& kern = scoreNarrowForTests ? narrowKernels : kernels;
+  double* sum = w.sum;
+  for (int pop = 1; pop <= d.npops; ++pop) sum[pop] = 0;
   for (int j = 1; j <= d.nAlleles[l]; ++j) {
     int32_t most = 0;
-    for (int pop = 1; pop <= d.npops; ++pop)
-      most = std::max(most, d.count[pop][l][j]);
+    for (int pop = 1; pop <= d.npops; ++pop) {
+      w.count[pop] = d.count[pop][l][j];
+      most = std::max(most, w.count[pop]);
+    }
     if (most < 1) continue;  // its frequency is not read
     const double r = 1.0 / static_cast<double>(p.freq[l][j]);
     for (int32_t w0 = 0; w0 < most;) {
       const int len = static_cast<int>(std::min<int32_t>(kWindow, most - w0));
-      for (int i = 0; i < len; ++i) w.t[i] = term<kSquared>(th, w0 + i, r);
-      int nLanes = 0;
+      (kSquared ? kern.varianceTerms : kern.scoreTerms)(th, w0, r, len, w.t);
+      // The populations that still have copies, and how many in this window.
+      int live = 0;
+      int64_t copies = 0;
+      double before = 0;  // the sums so far, added up
       for (int pop = 1; pop <= d.npops; ++pop) {
-        const int32_t c = d.count[pop][l][j];
+        const int32_t c = w.count[pop];
         if (c <= w0) continue;
-        w.lanes[nLanes++] =
-            Lane{a[pop], &a[pop], 0, static_cast<int>(std::min<int32_t>(c - w0, len))};
+        const int m = static_cast<int>(std::min<int32_t>(c - w0, len));
+        w.lanes[live++] = Lane{sum[pop], &sum[pop], 0, m};
+        copies += m;
+        before += sum[pop];
       }
-      advanceLanes(w.t, w.lanes, nLanes, w.table);
+      // Binades crossed by an average population: the terms fall with k, so
+      // the trapezoid over-estimates their sum.
+      const double mean = static_cast<double>(copies) / live;
+      const double s0 = before / live;
+      const double s1 = s0 + 0.5 * mean * (w.t[0] + w.t[static_cast<int>(mean) - 1]);
+      const int from = exponentOf(s0 > 0 ? s0 : w.t[0]);
+      const int crossed = std::max(0, std::min(exponentOf(s1) - from, 64));
+      const bool sideBySide =
+          scoreWalkForTests ? scoreWalkForTests == 1
+                            : mean / kern.width < kCrossingCost * crossed + kWalkCost;
+      if (sideBySide) {
+        // Lanes in order of falling count, by buckets of similar counts, so
+        // that each block's counts are close.
+        int shift = 0;
+        while ((len >> shift) >= 64) ++shift;
+        int start[65] = {0};
+        for (int i = 0; i < live; ++i) ++start[64 - (w.lanes[i].end >> shift)];
+        for (int b = 0, at = 0; b <= 64; ++b) {
+          const int here = start[b];
+          start[b] = at;
+          at += here;
+        }
+        for (int i = 0; i < live; ++i) {
+          const int at = start[64 - (w.lanes[i].end >> shift)]++;
+          w.laneOf[at] = static_cast<int>(w.lanes[i].out - sum);
+          w.laneSum[at] = w.lanes[i].s;
+          w.laneCount[at] = w.lanes[i].end;
+        }
+        // Padding lanes repeat the last count, so they add no steps.
+        int n = live;
+        for (; n % kLanePad; ++n) {
+          w.laneSum[n] = 0;
+          w.laneCount[n] = w.laneCount[live - 1];
+        }
+        kern.sideBySide(w.t, w.laneSum, w.laneCount, n);
+        for (int i = 0; i < live; ++i) sum[w.laneOf[i]] = w.laneSum[i];
+      } else {
+        advanceLanes(w.t, w.lanes, live, w.table);
+      }
       w0 += len;
     }
   }
+  for (int pop = 1; pop <= d.npops; ++pop) a[pop] = sum[pop];
 }
 
 // The sample sums B: for every population and locus with n copies, the first
-// n terms 1/(theta + k) added in order from 0, into b[pop][l].  `order` has
-// room for every population and locus.
+// n terms 1/(theta + k) added in order from 0, into b[pop][l].  The
+// populations and loci are put in order of sample size by a radix sort, 11
+// bits of the size above the least at a time; `order` and `spare` have room
+// for every population and locus.
 template <bool kSquared>
 void sampleSums(double th, const SampleData& d, const SampleSizeTable& n,
-                double (*b)[MAXLOCI], uint64_t* order) {
+                double (*b)[MAXLOCI], uint64_t* order, uint64_t* spare) {
   int used = 0;  // order[]: sample size << 16 | pop << 8 | locus
+  int32_t least = INT32_MAX, most = 0;
   for (int pop = 1; pop <= d.npops; ++pop) {
     for (int l = 1; l <= d.nloci; ++l) {
       const int32_t size = n.size[pop][l];
@@ -345,10 +544,30 @@ void sampleSums(double th, const SampleData& d, const SampleSizeTable& n,
       } else {
         order[used++] = static_cast<uint64_t>(size) << 16 |
                         static_cast<uint64_t>(pop) << 8 | static_cast<uint64_t>(l);
+        least = std::min(least, size);
+        most = std::max(most, size);
       }
     }
   }
-  std::sort(order, order + used);
+  constexpr int kDigitBits = 11;
+  constexpr uint32_t kDigits = 1u << kDigitBits;
+  const uint32_t spread = static_cast<uint32_t>(most - std::min(least, most));
+  for (int shift = 0; shift == 0 || (shift < 32 && (spread >> shift) != 0);
+       shift += kDigitBits) {
+    auto digit = [&](uint64_t key) {
+      return ((static_cast<uint32_t>(key >> 16) - static_cast<uint32_t>(least)) >> shift) &
+             (kDigits - 1);
+    };
+    uint32_t at[kDigits] = {};
+    for (int i = 0; i < used; ++i) ++at[digit(order[i])];
+    for (uint32_t v = 0, run = 0; v < kDigits; ++v) {
+      const uint32_t here = at[v];
+      at[v] = run;
+      run += here;
+    }
+    for (int i = 0; i < used; ++i) spare[at[digit(order[i])]++] = order[i];
+    std::swap(order, spare);
+  }
   double sum = 0;
   int32_t k = 0;
   for (int i = 0; i < used; ++i) {
@@ -377,7 +596,8 @@ constexpr int kMaxThreads = 8;
 struct Workspace {
   double a[MAXLOCI][MAXPOPS];  // allele sums, [locus][population]
   double b[MAXPOPS][MAXLOCI];  // sample sums, [population][locus]
-  uint64_t order[(MAXPOPS - 1) * (MAXLOCI - 1)];
+  uint64_t order[(MAXPOPS - 1) * (MAXLOCI - 1)];  // sample sizes in order
+  uint64_t spare[(MAXPOPS - 1) * (MAXLOCI - 1)];
   Scratch scratch[kMaxThreads];  // one per thread
 };
 Workspace ws;
@@ -439,7 +659,7 @@ void allSums(float theta, const SampleData& d, const SampleSizeTable& n,
       break;  // the loci go to the threads already running
     ++started;
   }
-  sampleSums<kSquared>(theta, d, n, ws.b, ws.order);
+  sampleSums<kSquared>(theta, d, n, ws.b, ws.order, ws.spare);
   work<kSquared>(workers[0]);
   for (int i = 0; i < started; ++i) pthread_join(helpers[i], nullptr);
 }

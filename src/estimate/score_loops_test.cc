@@ -15,6 +15,12 @@
 #include "reference_score.h"
 #include "test_support.h"
 
+// The estimator's settings for tests: how windows are walked (0 by cost,
+// 1 side by side, 2 on the binade tables) and whether the narrowest vectors
+// serve.
+extern int scoreWalkForTests;
+extern bool scoreNarrowForTests;
+
 namespace {
 
 struct Rng {
@@ -67,19 +73,33 @@ bool same(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
 }
 
-// Checks the two functions at one theta; returns false after the first
+// Checks the two functions at one theta, with every way of walking the sums
+// and in the narrowest and the widest vectors; returns false after the first
 // difference so that one bad record does not flood the log.
 bool sameAt(float theta, const SampleData& d, const Tables& t,
             const std::string& where) {
-  const double fast = thetaScore(theta, d, t.n, t.f);
   const double plain = referenceThetaScore(theta, d, t.n, t.f);
-  EXPECT_TRUE(same(fast, plain))
-      << where << " score at theta " << theta << ": " << fast << " vs " << plain;
-  const double fastV = thetaVariance(theta, d, t.n, t.f);
   const double plainV = referenceThetaVariance(theta, d, t.n, t.f);
-  EXPECT_TRUE(same(fastV, plainV))
-      << where << " variance at theta " << theta << ": " << fastV << " vs " << plainV;
-  return same(fast, plain) && same(fastV, plainV);
+  bool ok = true;
+  for (int walk : {0, 1, 2}) {
+    for (bool narrow : {false, true}) {
+      scoreWalkForTests = walk;
+      scoreNarrowForTests = narrow;
+      const double fast = thetaScore(theta, d, t.n, t.f);
+      const double fastV = thetaVariance(theta, d, t.n, t.f);
+      scoreWalkForTests = 0;
+      scoreNarrowForTests = false;
+      const std::string how = " (walk " + std::to_string(walk) +
+                              (narrow ? ", narrow)" : ", widest)");
+      EXPECT_TRUE(same(fast, plain)) << where << how << " score at theta " << theta
+                                     << ": " << fast << " vs " << plain;
+      EXPECT_TRUE(same(fastV, plainV)) << where << how << " variance at theta "
+                                       << theta << ": " << fastV << " vs " << plainV;
+      ok = ok && same(fast, plain) && same(fastV, plainV);
+      if (!ok) return false;
+    }
+  }
+  return ok;
 }
 
 // Every theta the search tries, with the plain score doing the deciding.
@@ -97,6 +117,9 @@ TEST(ScoreMatchesLoops, RandomRecordsAtRandomThetas) {
       {"many alleles", 12, 4, 49, 400, 0.1},
       {"large counts", 6, 3, 5, 30000, 0.2},
       {"wide", 99, 5, 8, 300, 0.05},
+      // Counts from a handful to thousands at one locus: windows walked side
+      // by side and on the binade tables by turns.
+      {"mixed counts", 40, 3, 6, 9000, 0.3},
   };
   Rng rng{20240611};
   Record d;
