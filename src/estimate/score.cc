@@ -445,7 +445,7 @@ struct Scratch {
 // on the binade tables, about kCrossingCost for each binade a sum crosses,
 // guessed from the exponents of the sum before and after the window, plus
 // kWalkCost for each population.
-constexpr double kCrossingCost = 100;
+constexpr double kCrossingCost = 50;
 constexpr double kWalkCost = 50;
 
 // The biased exponent field of x.
