@@ -437,7 +437,7 @@ struct Scratch {
   double laneSum[MAXPOPS + kLanePad];  // the same, side by side
   double laneCount[MAXPOPS + kLanePad];
   int laneOf[MAXPOPS];  // population in each lane
-  int32_t count[MAXPOPS];
+  int32_t count[MAXALLELES][MAXPOPS];  // the locus's counts, [allele][population]
 };
 
 // Which way to walk a window, by a rough estimate of the cost of each, in
@@ -457,13 +457,17 @@ void alleleSums(double th, const SampleData& d, const AlleleFreqTable& p,
                 int l, double* a, Scratch& w) {
   const Kernels& kern = scoreNarrowForTests ? narrowKernels : kernels;
   double* sum = w.sum;
-  for (int pop = 1; pop <= d.npops; ++pop) sum[pop] = 0;
-  for (int j = 1; j <= d.nAlleles[l]; ++j) {
+  // The counts of each population lie apart in the record; all of this
+  // locus's are copied at once.
+  const int alleles = d.nAlleles[l];
+  for (int pop = 1; pop <= d.npops; ++pop) {
+    sum[pop] = 0;
+    for (int j = 1; j <= alleles; ++j) w.count[j][pop] = d.count[pop][l][j];
+  }
+  for (int j = 1; j <= alleles; ++j) {
+    const int32_t* count = w.count[j];
     int32_t most = 0;
-    for (int pop = 1; pop <= d.npops; ++pop) {
-      w.count[pop] = d.count[pop][l][j];
-      most = std::max(most, w.count[pop]);
-    }
+    for (int pop = 1; pop <= d.npops; ++pop) most = std::max(most, count[pop]);
     if (most < 1) continue;  // its frequency is not read
     const double r = 1.0 / static_cast<double>(p.freq[l][j]);
     for (int32_t w0 = 0; w0 < most;) {
@@ -474,7 +478,7 @@ void alleleSums(double th, const SampleData& d, const AlleleFreqTable& p,
       int64_t copies = 0;
       double before = 0;  // the sums so far, added up
       for (int pop = 1; pop <= d.npops; ++pop) {
-        const int32_t c = w.count[pop];
+        const int32_t c = count[pop];
         if (c <= w0) continue;
         const int m = static_cast<int>(std::min<int32_t>(c - w0, len));
         w.lanes[live++] = Lane{sum[pop], &sum[pop], 0, m};
