@@ -46,11 +46,6 @@
 #include <cstring>
 #include <thread>
 
-// Settings for the tests only, which hold every way of walking the sums to
-// the plain loops.  scoreWalkForTests: 0 lets each window choose its walk by
-// cost, 1 walks every window side by side, 2 every window on the binade
-// tables.  scoreNarrowForTests: the narrowest vectors serve, whatever the
-// processor offers.  Neither changes any result.
 int scoreWalkForTests = 0;
 bool scoreNarrowForTests = false;
 

@@ -25,3 +25,11 @@ double thetaScore(float theta, const SampleData& d, const SampleSizeTable& n,
 // (negative infinity when nothing was summed).
 double thetaVariance(float theta, const SampleData& d,
                      const SampleSizeTable& n, const AlleleFreqTable& p);
+
+// Settings for the tests only, which hold every way of walking the sums to
+// the plain loops.  scoreWalkForTests: 0 lets each window choose its walk by
+// cost, 1 walks every window side by side, 2 every window on the binade
+// tables.  scoreNarrowForTests: the narrowest vectors serve, whatever the
+// processor offers.  Neither changes any result.
+extern int scoreWalkForTests;
+extern bool scoreNarrowForTests;

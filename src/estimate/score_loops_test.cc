@@ -15,12 +15,6 @@
 #include "reference_score.h"
 #include "test_support.h"
 
-// The estimator's settings for tests: how windows are walked (0 by cost,
-// 1 side by side, 2 on the binade tables) and whether the narrowest vectors
-// serve.
-extern int scoreWalkForTests;
-extern bool scoreNarrowForTests;
-
 namespace {
 
 struct Rng {

@@ -40,6 +40,11 @@ std::atomic<bool> refuseThreads{false};
 std::atomic<int> threadRequests{0};
 }  // namespace
 
+// The replacements pair malloc with free, which GCC cannot see through
+// once they are inlined into the library's calls.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void* operator new(std::size_t size) {
   if (counting) ++heapRequests;
   if (void* q = std::malloc(size ? size : 1)) return q;
