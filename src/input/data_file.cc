@@ -31,10 +31,18 @@ bool expectKeyword(ReaderState& r, const char* keyword) {
 }
 
 // Removes a token's last character, keeping at most `keep` characters of
-// its text.
+// its text.  The shortened token is what the buffer holds from then on, so
+// its last character is the one before: a later read that finds nothing
+// leaves it to be tested.
 void dropLastChar(Token& t, size_t keep) {
   if (t.len == 0) return;
   t.len -= 1;
+  if (t.len == 0)
+    t.last = 0;
+  else if (t.len < LABELSIZE)
+    t.last = static_cast<unsigned char>(t.text[t.len - 1]);
+  else
+    t.last = t.beforeLast;
   size_t n = t.len < keep ? t.len : keep;
   t.text[n] = '\0';
 }

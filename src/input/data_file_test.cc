@@ -148,6 +148,16 @@ TEST(DataFileHeader, RefusedFiles) {
        kBegin + "dimensions npops=1 nloci=3;\n" + kFormat +
            "locusallelelabels 1 adh, 2 pgm,",
        kReading, "\nError: incorrect input at 2"},
+      // The buffer keeps the stored label, less its last character: an early
+      // ";" left in it is still found when the file ends.
+      {"file ends after a label whose ; came early",
+       kBegin + "dimensions npops=1 nloci=3;\n" + kFormat +
+           "locusallelelabels 1 a;, 2",
+       kReading, "\nError: too few labels for loci."},
+      {"file ends after a long label whose ; came early",
+       kBegin + "dimensions npops=1 nloci=3;\n" + kFormat +
+           "locusallelelabels 1 " + x40 + ";, 2",
+       kReading, "\nError: too few labels for loci."},
       // The label is quoted as stored, without its last character.
       {"file ends after the labels", kBegin + kDims + kFormat + kLabels,
        kReading, "\nError: incorrect input at pgm"},

@@ -62,7 +62,7 @@ ReadStatus readTokenSlow(DataInput& in, Token& t) {
     return ReadStatus::Nothing;
   }
   size_t len = 0;
-  unsigned char last = 0;
+  unsigned char last = 0, beforeLast = 0;
   for (;;) {
     const unsigned char* s = in.p;
     while (s != in.end && !isBlank(*s)) ++s;
@@ -73,6 +73,7 @@ ReadStatus readTokenSlow(DataInput& in, Token& t) {
         std::memcpy(t.text + len, in.p, keep);
       }
       len += run;
+      beforeLast = run > 1 ? s[-2] : last;
       last = s[-1];
       in.p = s;
       if (len > MAXTEXTLENGTH) return ReadStatus::TooLong;
@@ -82,6 +83,7 @@ ReadStatus readTokenSlow(DataInput& in, Token& t) {
   t.text[len < LABELSIZE - 1 ? len : LABELSIZE - 1] = '\0';
   t.len = len;
   t.last = last;
+  t.beforeLast = beforeLast;
   return ReadStatus::Got;
 }
 

@@ -57,6 +57,9 @@ struct Token {
   char text[LABELSIZE] = {};
   size_t len = 0;          // length of the whole token
   unsigned char last = 0;  // its last character
+  // The character before the last; set only for a token longer than its
+  // stored text, the one case where `text` cannot give it.
+  unsigned char beforeLast = 0;
 };
 
 // Byte i (0, 1 or 2) of the token, or 0 beyond its end, as a terminated

@@ -8,10 +8,6 @@
 
 namespace {
 
-// More individuals than this would let a diploid sample size pass the
-// 32-bit range.
-constexpr int32_t kMaxIndividuals = INT32_MAX / 2;
-
 struct MatrixState {
   ReaderState& r;
   const FormatSettings& f;
@@ -217,6 +213,10 @@ bool readGenotypeMatrix(ReaderState& r, const FormatSettings& format) {
   for (int l = 1; l <= d.nloci; ++l) d.nAlleles[l] = 0;
   int npopsRead = 0;
   int32_t total = 0;  // individual rows in all populations
+  // More rows than this would let a sample size, the copies of one
+  // population at one locus, pass the 32-bit range.
+  const int32_t maxRows =
+      format.ploidy == Ploidy::Diploid ? INT32_MAX / 2 : INT32_MAX;
   for (bool endMatrix = false; !endMatrix;) {
     const int p = npopsRead + 1;
     // A later label starts right after the previous population's comma, so
@@ -231,8 +231,8 @@ bool readGenotypeMatrix(ReaderState& r, const FormatSettings& format) {
     npopsRead = p;
     std::memcpy(d.popLabel[p], label, LABELSIZE);
     for (bool endPop = false; !endPop;) {
-      if (total == kMaxIndividuals)
-        return fail(r, ReadFault::TooManyIndividuals, "", p);
+      if (total == maxRows)
+        return fail(r, ReadFault::TooManyIndividuals, "", p, maxRows);
       ++total;  // every row counts, even one whose alleles are all missing
       if (!matrixToken(m, p)) return false;  // the individual label
       if (!readRow(m, p, endPop, endMatrix)) return false;

@@ -77,8 +77,8 @@ bool reportReadFault(Console& con, ReadFault fault, const char* text, long a,
           nb + ")";
       break;
     case ReadFault::TooManyIndividuals:
-      m = "\nError: more than 1073741823 individuals in the matrix, at "
-          "population " + na;
+      m = "\nError: more than " + nb +
+          " individuals in the matrix, at population " + na;
       break;
     case ReadFault::MatrixEnds:
       m = "\nError: the file ends inside the matrix, in population " + na +

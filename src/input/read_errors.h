@@ -25,7 +25,7 @@ enum class ReadFault {
   ShortGenotype,       // text: the token, a: locus, b: population
   TooManyPopulations,
   TooManyAlleles,      // a: locus, b: population
-  TooManyIndividuals,  // a: population
+  TooManyIndividuals,  // a: population, b: the most rows there may be
   MatrixEnds,          // a: population
   EndExpected,         // text: the token read
   PopulationCount,     // a: populations read, b: npops
