@@ -227,7 +227,12 @@ bool readGenotypeMatrix(ReaderState& r, const FormatSettings& format) {
     ReadStatus s = readLabelText(r.in, ':', label);
     if (s == ReadStatus::TooLong) return fail(r, ReadFault::LabelTooLong, "", p);
     if (s == ReadStatus::Nothing) return fail(r, ReadFault::MatrixEnds, "", p);
-    if (p == MAXPOPS) return fail(r, ReadFault::TooManyPopulations);
+    if (p == MAXPOPS) {
+      // Named by its label without the line end and indentation before it.
+      const char* name = label;
+      while (*name != '\0' && isBlank(static_cast<unsigned char>(*name))) ++name;
+      return fail(r, ReadFault::TooManyPopulations, name);
+    }
     npopsRead = p;
     std::memcpy(d.popLabel[p], label, LABELSIZE);
     for (bool endPop = false; !endPop;) {

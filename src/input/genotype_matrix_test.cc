@@ -401,7 +401,8 @@ TEST(GenotypeMatrix, HundredthPopulationRefused) {
       *rec);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(kReading, r.out);
-  EXPECT_EQ("\nError: more than 99 populations in the matrix", r.err);
+  EXPECT_EQ("\nError: more than 99 populations in the matrix, the 100th is P100",
+            r.err);
 }
 
 // Forty-nine distinct characters fit at one locus; the fiftieth is refused,

@@ -70,7 +70,7 @@ bool reportReadFault(Console& con, ReadFault fault, const char* text, long a,
           " in population " + nb;
       break;
     case ReadFault::TooManyPopulations:
-      m = "\nError: more than 99 populations in the matrix";
+      m = "\nError: more than 99 populations in the matrix, the 100th is " + t;
       break;
     case ReadFault::TooManyAlleles:
       m = "\nError: more than 49 alleles at locus " + na + " (population " +

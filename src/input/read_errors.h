@@ -23,7 +23,7 @@ enum class ReadFault {
   NoSeparator,
   IncorrectSeparator,  // text: the one character (len 1, may be NUL)
   ShortGenotype,       // text: the token, a: locus, b: population
-  TooManyPopulations,
+  TooManyPopulations,  // text: the 100th population's label
   TooManyAlleles,      // a: locus, b: population
   TooManyIndividuals,  // a: population, b: the most rows there may be
   MatrixEnds,          // a: population
