@@ -408,6 +408,50 @@ TEST_P(EndToEnd, Run) {
   EXPECT_EQ(c.status, together.status) << "exit status";
 }
 
+size_t occurrences(const std::string& text, const std::string& word) {
+  size_t n = 0;
+  for (size_t at = text.find(word); at != std::string::npos;
+       at = text.find(word, at + 1))
+    ++n;
+  return n;
+}
+
+// A data file cut short, as mail or a full disk leaves it: the program run on
+// every prefix of two examples.  Each prefix short of the closing "end;" gets
+// exactly one message; from there on the estimate's line or the search's
+// message comes.  Every run ends at one quit prompt with status 8.
+TEST(EndToEndCut, EveryPrefixOfAnExampleEndsAtThePrompt) {
+  const std::string prompt = "\ntype \"quit\" to close program>>  ";
+  for (const char* name : {"two_populations.nex", "diploid.nex"}) {
+    const std::string text =
+        readAll(fs::path(VURN_SOURCE_DIR) / "examples" / name);
+    const size_t complete = text.find("end;") + 4;
+    char tmpl[] = "/tmp/vurn_e2e_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const fs::path dir = tmpl;
+    for (size_t n = 0; n <= text.size(); ++n) {
+      SCOPED_TRACE(std::string(name) + " cut after " + std::to_string(n) +
+                   " bytes");
+      Case c;
+      c.name = name;
+      c.files.push_back(FileSpec{"data.nex", text.substr(0, n), {}});
+      c.input = "data.nex\nquit\n";
+      writeFiles(c, dir);
+      RunResult r = runVurn(c, VURN_BINARY, dir, true);
+      ASSERT_FALSE(r.timedOut) << "the run did not end";
+      EXPECT_EQ(8, r.status);
+      EXPECT_EQ(1u, occurrences(r.out, prompt)) << r.out;
+      EXPECT_EQ(r.out.size() - prompt.size(), r.out.rfind(prompt)) << r.out;
+      const bool read = r.out.find("\nAll loci ") != std::string::npos;
+      EXPECT_EQ(n >= complete, read) << r.out;
+      EXPECT_EQ(read ? 0u : 1u, occurrences(r.out, "\nError: ")) << r.out;
+      EXPECT_EQ(read, r.out.find("\nEstimate of theta") != std::string::npos)
+          << r.out;
+    }
+    fs::remove_all(dir);
+  }
+}
+
 std::string caseName(const ::testing::TestParamInfo<fs::path>& info) {
   std::string s = info.param.stem().string();
   for (char& ch : s)
