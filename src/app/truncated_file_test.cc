@@ -7,16 +7,9 @@
 #include "app/driver.h"
 #include "input/data_file.h"
 #include "test_support.h"
+#include "text_count.h"
 
 namespace {
-
-size_t occurrences(const std::string& text, const std::string& word) {
-  size_t n = 0;
-  for (size_t at = text.find(word); at != std::string::npos;
-       at = text.find(word, at + 1))
-    ++n;
-  return n;
-}
 
 // Each prefix short of the closing "end;" is refused with exactly one
 // message; from there on the block is read whole and the estimate runs.

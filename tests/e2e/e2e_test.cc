@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "text_count.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -406,14 +408,6 @@ TEST_P(EndToEnd, Run) {
       << "stdout and stderr in one pipe";
   EXPECT_EQ(c.status, apart.status) << "exit status";
   EXPECT_EQ(c.status, together.status) << "exit status";
-}
-
-size_t occurrences(const std::string& text, const std::string& word) {
-  size_t n = 0;
-  for (size_t at = text.find(word); at != std::string::npos;
-       at = text.find(word, at + 1))
-    ++n;
-  return n;
 }
 
 // A data file cut short, as mail or a full disk leaves it: the program run on
